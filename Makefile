@@ -1,0 +1,38 @@
+# User-facing commands. Each one installs what is missing first, so a fresh
+# Debian machine needs nothing but this repository.
+#
+#   make test    set up, build everything, run every test (non-zero on failure)
+#   make build   set up and build, no tests
+#   make stage   build and prepare build/run/ as the program's folder
+#   make run     stage and start anchordesk.exe there under Wine
+#
+# ARCH=x86_64 (default) is the build that runs here under Wine; ARCH=i686
+# builds the 32-bit Windows binaries (not runnable on machines whose kernel
+# has no 32-bit support, see README).
+
+ARCH ?= x86_64
+BUILD_DIR ?= $(if $(filter x86_64,$(ARCH)),build,build-$(ARCH))
+JOBS ?= $(shell nproc)
+
+.PHONY: all setup build test stage run clean
+
+all: build
+
+setup:
+	@./scripts/install-packages.sh
+
+build: setup
+	@ARCH=$(ARCH) BUILD_DIR=$(BUILD_DIR) JOBS=$(JOBS) ./scripts/build.sh
+
+test: build
+	@WINEPREFIX=$(CURDIR)/$(BUILD_DIR)/wineprefix ./scripts/wine-run.sh
+	cd $(BUILD_DIR) && ctest --output-on-failure --timeout 900 -j$(JOBS)
+
+stage: build
+	@echo "make stage: nothing to stage yet (the program arrives with the web bridge)"
+
+run: stage
+	@echo "make run: nothing to run yet (the program arrives with the web bridge)"
+
+clean:
+	rm -rf build build-*
