@@ -1,0 +1,6 @@
+#pragma once
+
+#define IDD_PROBE 300
+#define IDC_PROBE_BUTTON 301
+#define IDC_PROBE_STATIC 302
+#define IDC_PROBE_PROGRESS 303
