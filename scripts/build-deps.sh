@@ -14,8 +14,10 @@ cache="${ANCHORDESK_CACHE:-$HOME/.cache/anchordesk}"
 jobs="$(nproc)"
 arch="${1:-x86_64}"
 case "$arch" in
-  x86_64) openssl_target=mingw64 ;;
-  i686)   openssl_target=mingw ;;
+  x86_64) openssl_target=mingw64; openssl_extra= ;;
+  # mingw's 32-bit assembler cannot represent the PIC relocations of
+  # OpenSSL's x86 assembly; the C implementations are fast enough for us.
+  i686)   openssl_target=mingw; openssl_extra=no-asm ;;
   *) echo "deps: unknown architecture '$arch' (x86_64 or i686)" >&2; exit 2 ;;
 esac
 host=$arch-w64-mingw32
@@ -41,6 +43,11 @@ script_hash="$(sha256sum "$0" | cut -c1-10)"
 key="${arch}_openssl-${versions[openssl]}_jsoncpp-${versions[libjsoncpp]}_libyuv-${versions[libyuv]}_gtest-${versions[googletest]}_${script_hash}"
 key="${key//[:~+]/.}"
 prefix="$cache/deps-$key"
+
+mkdir -p "$cache"
+# Two builds on one machine must not fill the same prefix at once.
+exec 8>"$cache/.lock-$arch"
+flock 8
 
 if [ -f "$prefix/.complete" ]; then
   log "reusing $prefix"
@@ -86,7 +93,7 @@ log "openssl ${versions[openssl]}"
 src="$(fetch openssl)"
 (cd "$src" &&
   ./Configure $openssl_target --cross-compile-prefix=$host- --prefix="$prefix" --libdir=lib \
-    no-shared no-tests no-engine no-dso no-async no-module >_configure.log 2>&1 &&
+    no-shared no-tests no-engine no-dso no-async no-module $openssl_extra >_configure.log 2>&1 &&
   make -j"$jobs" build_libs >_build.log 2>&1 &&
   make install_dev >_install.log 2>&1) || { log "openssl failed; see $src/_*.log"; exit 1; }
 
