@@ -219,7 +219,7 @@ namespace livesdk_impl
                            ",\"thread\":" + JsonInt(GetCurrentThreadId()) + ",\"" + kindKey + "\":";
         AppendJsonText(line, name, strlen(name));
         line += rest;
-        line += '\n';
+        line += "}\n";
         // One unbuffered write per line: a reader sees whole lines at once.
         DWORD written = 0;
         WriteFile(m_file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
