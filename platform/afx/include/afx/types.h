@@ -29,6 +29,7 @@ class CRect : public RECT {
   CPoint BottomRight() const { return CPoint(right, bottom); }
   bool PtInRect(POINT pt) const { return ::PtInRect(this, pt) != FALSE; }
   bool IsRectEmpty() const { return ::IsRectEmpty(this) != FALSE; }
+  bool operator==(const RECT& other) const { return ::EqualRect(this, &other) != FALSE; }
 
   operator RECT*() { return this; }
   operator const RECT*() const { return this; }
