@@ -174,6 +174,34 @@ TEST(MyButton, DrawsTheStateImageOverTheParentsBackgroundRegion) {
   }
 }
 
+TEST(MyButton, HoverShowsTheHoverImageAtOnceAndLeavingRestoresTheNormalOne) {
+  ASSERT_TRUE(test_png::WriteSolidPng("red.png", 35, 35, 255, 0, 0, 255));
+  ASSERT_TRUE(test_png::WriteSolidPng("green.png", 35, 35, 0, 255, 0, 255));
+  ASSERT_TRUE(test_png::WriteSolidPng("blue.png", 35, 35, 0, 0, 255, 255));
+  Host host("BUTTON", BS_OWNERDRAW, {10, 20, 45, 55});
+  CWnd parent;  // hands the owner-draw request back to the button
+  CMyButton button;
+  ASSERT_TRUE(parent.SubclassWindow(host.parent));
+  ASSERT_TRUE(button.SubclassWindow(host.child));
+  button.SetImages("red.png", "blue.png", "green.png");
+  ASSERT_TRUE(button.InitButton(10, 20, 35, 35, true));
+  ::ShowWindow(host.parent, SW_SHOWNOACTIVATE);
+
+  auto shown = [&] {
+    ::UpdateWindow(host.parent);
+    HDC dc = ::GetDC(host.child);
+    COLORREF c = ::GetPixel(dc, 17, 17);
+    ::ReleaseDC(host.child, dc);
+    return c;
+  };
+  EXPECT_EQ(RGB(255, 0, 0), shown());
+  button.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(17, 17));
+  button.SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(17, 17));
+  EXPECT_EQ(RGB(0, 255, 0), shown());
+  button.SendMessage(WM_MOUSELEAVE);
+  EXPECT_EQ(RGB(255, 0, 0), shown());
+}
+
 TEST(Caption, AnswersItsColourRequestTransparentBlackInItsFont) {
   Host host("STATIC", SS_LEFT, {4, 8, 109, 38});
   CWnd parent;  // passes the request on to the control
