@@ -297,3 +297,42 @@ TEST(AfxWnd, WindowGoingFirstLeavesTheObjectEmpty) {
 }
 
 }  // namespace
+
+namespace {
+
+// The one application object of this test program.
+class CProbeApp : public CWinApp {
+ public:
+  BOOL InitInstance() override {
+    CWinApp::InitInstance();
+    ++initCount;
+    if (!runLoop) return FALSE;
+    ::PostQuitMessage(0);  // the loop runs until the quit message
+    return TRUE;
+  }
+  int ExitInstance() override { return ++exitCount == 1 ? 5 : 6; }
+  bool runLoop = false;
+  int initCount = 0;
+  int exitCount = 0;
+};
+
+TEST(AfxApp, EntryRunsInitInstanceAndTheLoopOnlyWhenAskedFor) {
+  CProbeApp app;
+  ASSERT_EQ(&app, AfxGetApp());
+  CWnd main;
+  app.m_pMainWnd = &main;
+  EXPECT_EQ(&main, AfxGetMainWnd());
+
+  // FALSE from InitInstance: no loop, the process ends with ExitInstance's code.
+  EXPECT_EQ(5, AfxWinMain(::GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOW));
+  EXPECT_EQ(1, app.initCount);
+  EXPECT_EQ(::GetModuleHandleA(nullptr), app.m_hInstance);
+
+  // TRUE: the message loop runs until WM_QUIT, then ExitInstance.
+  app.runLoop = true;
+  EXPECT_EQ(6, AfxWinMain(::GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOW));
+  EXPECT_EQ(2, app.initCount);
+  EXPECT_EQ(2, app.exitCount);
+}
+
+}  // namespace
