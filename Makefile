@@ -5,6 +5,7 @@
 #   make build   set up and build, no tests
 #   make stage   build and prepare build/run/ as the program's folder
 #   make run     stage and start anchordesk.exe there under Wine
+#   make bench   stage and print the web bridge's round-trip and connection figures
 #
 # ARCH=x86_64 (default) is the build that runs here under Wine; ARCH=i686
 # builds the 32-bit Windows binaries (not runnable on machines whose kernel
@@ -14,7 +15,7 @@ ARCH ?= x86_64
 BUILD_DIR ?= $(if $(filter x86_64,$(ARCH)),build,build-$(ARCH))
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build test stage run clean
+.PHONY: all setup build test stage run bench clean
 
 all: build
 
@@ -29,10 +30,14 @@ test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure --timeout 900 -j$(JOBS)
 
 stage: build
-	@echo "make stage: nothing to stage yet (the program arrives with the web bridge)"
+	@BUILD_DIR=$(BUILD_DIR) ./scripts/stage.sh
 
-run: stage
-	@echo "make run: nothing to run yet (the program arrives with the web bridge)"
+run: build
+	@BUILD_DIR=$(BUILD_DIR) ./scripts/stage.sh run
+
+bench: build
+	@BUILD_DIR=$(BUILD_DIR) ./scripts/stage.sh
+	@ANCHORDESK_BUILD_DIR=$(CURDIR)/$(BUILD_DIR) node tests/e2e/bench.js
 
 clean:
 	rm -rf build build-*

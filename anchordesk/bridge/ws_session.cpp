@@ -160,13 +160,7 @@ void CWSSession::Refuse(const std::string& origin)
     Log("CWSSession::Refuse", __LINE__,
         "upgrade refused with 403: Origin \"" + origin + "\" is not an allowed page");
 
-    // A refused page must not take the replies away from the page that
-    // is connected.
-    {
-        std::lock_guard<std::mutex> lock(g_currentMutex);
-        if (g_pCurrentWS.lock().get() == this)
-            g_pCurrentWS = m_replaced;
-    }
+    StepDownAsCurrent();
 
     m_refusal = {};
     m_refusal.version(m_request.version());
@@ -179,6 +173,16 @@ void CWSSession::Refuse(const std::string& origin)
     http::async_write(m_ws.next_layer(), m_refusal, [this](const error_code&, std::size_t) {
         EndWith(Ending::Refused, error_code());
     });
+}
+
+// A connection that never became a WebSocket (a refused page, a stray
+// request, a failed upgrade) gives the replies back to the connection it took
+// them from, unless a newer one has taken them meanwhile.
+void CWSSession::StepDownAsCurrent()
+{
+    std::lock_guard<std::mutex> lock(g_currentMutex);
+    if (g_pCurrentWS.lock().get() == this)
+        g_pCurrentWS = m_replaced;
 }
 
 void CWSSession::OnAccept(const error_code& ec)
@@ -282,6 +286,8 @@ void CWSSession::HandleNetworkEnd(bool wasOpen)
     // not stop a broadcast.
     if (wasOpen)
         CMsgBridge::GetInstance()->WSClose();
+    else
+        StepDownAsCurrent();
 
     if (!normalClose)
         std::cerr << "Error: " << m_endError.message() << std::endl;

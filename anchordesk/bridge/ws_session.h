@@ -54,6 +54,7 @@ private:
     void OnHandshake(const boost::system::error_code& ec);
     void OnRequest(const boost::system::error_code& ec);
     void Refuse(const std::string& origin);
+    void StepDownAsCurrent();
     void OnAccept(const boost::system::error_code& ec);
     void ReadNext();
     void OnRead(const boost::system::error_code& ec);
