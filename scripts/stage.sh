@@ -52,6 +52,7 @@ echo "stage: $run_dir is ready"
 # --- make run -------------------------------------------------------------
 export WINEPREFIX="${WINEPREFIX:-$build_dir/wineprefix}"
 cd "$run_dir"
+log_start=$(stat -c %s log.txt 2>/dev/null || echo 0)
 
 # The program runs in a process group of its own, so that stopping it
 # reaches Wine and the virtual display too.
@@ -75,14 +76,18 @@ stop() {
 trap stop INT TERM
 
 echo "run: starting anchordesk.exe in $run_dir under Wine ..."
-listening=0
+# The server thread writes its outcome to log.txt; a probe of the port
+# would only show up there as a failed connection.
+new_log() { tail -c "+$((log_start + 1))" log.txt 2>/dev/null || true; }
+outcome=""
 for _ in $(seq 1 600); do
-  if ! kill -0 "$program" 2>/dev/null; then break; fi
-  if (exec 3<>/dev/tcp/127.0.0.1/23233) 2>/dev/null; then listening=1; break; fi
+  if ! kill -0 "$program" 2>/dev/null; then outcome=ended; break; fi
+  if new_log | grep -a -q "listening on wss://"; then outcome=listening; break; fi
+  if new_log | grep -a -q "no web bridge:"; then outcome=failed; break; fi
   sleep 0.1
 done
-if [ $listening -eq 1 ]; then
-  cat <<TEXT
+case "$outcome" in
+  listening) cat <<TEXT ;;
 run: anchordesk listens on wss://127.0.0.1:23233 (any path)
 run:   certificate $run_dir/plugin.pem (trust it in the browser, or open
 run:   https://127.0.0.1:23233 once and accept it)
@@ -90,11 +95,11 @@ run:   pages allowed: the site's own, plus [Bridge] Origins= in $run_dir/conf.in
 run:   log: $run_dir/log.txt
 run: press Ctrl-C to stop it
 TEXT
-elif kill -0 "$program" 2>/dev/null; then
-  echo "run: anchordesk runs but nothing listens on 127.0.0.1:23233 (see $run_dir/log.txt); Ctrl-C stops it"
-else
-  echo "run: anchordesk ended at once (is another copy running?)"
-fi
+  failed) echo "run: anchordesk runs without its web bridge: $(new_log | grep -a "no web bridge:" | tail -n 1 | tr -d '\r')"
+          echo "run: press Ctrl-C to stop it" ;;
+  ended) echo "run: anchordesk ended at once (is another copy running?)" ;;
+  *) echo "run: anchordesk runs, but has not reported its web bridge yet (see $run_dir/log.txt); Ctrl-C stops it" ;;
+esac
 
 while kill -0 "$program" 2>/dev/null; do
   wait "$program" 2>/dev/null || true

@@ -42,6 +42,14 @@ void Log(const char* function, int line, const std::string& text)
     WriteLog(LOG_INFO, function, line, (text + "\n").c_str());
 }
 
+// "Error: ..." on the standard error stream, one whole line per session.
+void ReportError(const std::string& description)
+{
+    static std::mutex lock;
+    std::lock_guard<std::mutex> guard(lock);
+    std::cerr << "Error: " << description << std::endl;
+}
+
 } // namespace
 
 std::shared_ptr<CWSSession> CurrentWebSession()
@@ -290,7 +298,7 @@ void CWSSession::HandleNetworkEnd(bool wasOpen)
         StepDownAsCurrent();
 
     if (!normalClose)
-        std::cerr << "Error: " << m_endError.message() << std::endl;
+        ReportError(m_endError.message());
 
     const bool socketOpen = beast::get_lowest_layer(m_ws).is_open();
     const bool tellUser = wasOpen && !socketOpen;
@@ -317,7 +325,7 @@ void CWSSession::CloseConnection()
 
 void CWSSession::HandleOtherError(const std::string& description)
 {
-    std::cerr << "Error: " << description << std::endl;
+    ReportError(description);
     Log("CWSSession::Run", __LINE__,
         "connection ended: " + description + "; streaming not stopped; message box shown");
     CloseConnection();

@@ -27,6 +27,10 @@ const char* StreamIDText(LPARAM copy);
 // posts them to m_hwnd, so that the controller reacts on the user-interface
 // thread and never on the SDK's threads. Created by the controller, never
 // destroyed.
+//
+// Its operations must never take the controller's lock (nor call the
+// controller): StopAll holds that lock while the SDK's stop calls wait for
+// running callbacks to return.
 class CLiveLianmaiCallBack : public EXTERNAL_RENDER::ILiveExternalRenderCallback2,
                              public EXTERNAL_RENDER::ILiveVideoRenderCallback,
                              public LIVESDK::IRoomCallback,
