@@ -48,7 +48,7 @@ test('replies from many threads arrive whole, in full, on the newest connection'
     for (const page of all) for (const command of Object.keys(replies)) page.send(command);
     if (round % 10 === 0) await sleep(10);
   }
-  await withTimeout(received, 300000, `all ${expected} replies`);
+  await withTimeout(received, 120000, `all ${expected} replies`);
 
   for (const reply of Object.values(replies)) assert.equal(counts.get(reply), all.length * ROUNDS);
   await sleep(500);

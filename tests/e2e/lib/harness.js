@@ -64,6 +64,25 @@ function prepareFolder(name, { omit = [], files = {} } = {}) {
   return folder;
 }
 
+// Every program still running when this process ends, for whatever reason,
+// is stopped with it.
+const running = new Set();
+function killRunning() {
+  for (const pid of running) {
+    try {
+      process.kill(-pid, 'SIGKILL');
+    } catch {}
+  }
+  running.clear();
+}
+process.on('exit', killRunning);
+for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP']) {
+  process.on(signal, () => {
+    killRunning();
+    process.exit(128 + require('node:os').constants.signals[signal]);
+  });
+}
+
 class Program {
   constructor(folder) {
     this.folder = folder;
@@ -87,6 +106,7 @@ class Program {
     });
     this.child.stdout.on('data', (d) => (this.stdout += d.toString('latin1')));
     this.child.stderr.on('data', (d) => (this.stderr += d.toString('latin1')));
+    running.add(this.child.pid);
     this.exitPromise = new Promise((resolve) =>
       this.child.on('exit', (code, signal) => {
         this.exited = { code, signal };
@@ -162,10 +182,11 @@ class Program {
       } catch {}
       await this.exitPromise;
     }
-    // Wine leaves the group's other members a moment to go.
+    // Whatever else of the group is left (the virtual display) goes too.
     try {
       process.kill(-this.child.pid, 'SIGKILL');
     } catch {}
+    running.delete(this.child.pid);
   }
 }
 
