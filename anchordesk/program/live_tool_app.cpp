@@ -10,9 +10,22 @@
 #include <system_error>
 #include <thread>
 
+namespace {
+// The framework's standard help command.
+constexpr UINT kHelpCommand = 0xE146;
+} // namespace
+
+BEGIN_MESSAGE_MAP(CLiveToolApp, CWinApp)
+    ON_COMMAND(kHelpCommand, OnHelp)
+END_MESSAGE_MAP()
+
 CLiveToolApp theApp;
 
-CLiveToolApp::CLiveToolApp() = default;
+CLiveToolApp::CLiveToolApp()
+{
+    // Restart after a crash or an update, nothing else.
+    m_dwRestartManagerSupportFlags = AFX_RESTART_MANAGER_SUPPORT_RESTART;
+}
 
 CLiveToolApp::~CLiveToolApp() = default;
 
@@ -24,8 +37,11 @@ BOOL CLiveToolApp::InitInstance()
     controls.dwICC = ICC_WIN95_CLASSES;
     InitCommonControlsEx(&controls);
 
-    // 2. Restart after a crash or an update, nothing else.
-    RegisterApplicationRestart(nullptr, 0);
+    // 2. The framework's own start. The registry key is only named: the
+    // program keeps nothing of its own there.
+    CWinApp::InitInstance();
+    AfxEnableControlContainer();
+    SetRegistryKey("应用程序向导生成的本地应用程序");
 
     // 3. One copy at a time: a second one ends here, silently. The handle is
     // never closed, so the mutex lives exactly as long as this process.
@@ -45,9 +61,11 @@ BOOL CLiveToolApp::InitInstance()
                  (std::string("no web bridge: the server thread cannot start: ") + error.what() + "\n").c_str());
     }
 
-    // 6. and 7. The version check and the one window of the run come here;
-    // until then the interim window keeps the program and its controller.
-    RunInterimWindow(GetModuleHandleA(nullptr));
+    // 6. and 7. The version check and the one window of the run (the update
+    // dialog or the main window) come here. Until the main window takes
+    // over, the interim window holds the controller and the message loop.
+    RunInterimWindow(m_hInstance);
 
+    // 8. The window has closed: the process ends.
     return FALSE;
 }

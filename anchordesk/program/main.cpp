@@ -1,9 +1,8 @@
 #include "live_tool_app.h"
 
-// The dialog framework's entry point, until the program is built on it:
-// everything happens in the application object's InitInstance.
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+// The entry point hands over to the framework, which runs the application
+// object's InitInstance.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
 {
-    theApp.InitInstance();
-    return 0;
+    return AfxWinMain(instance, previous, commandLine, showCommand);
 }
