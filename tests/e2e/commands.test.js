@@ -2,7 +2,7 @@
 // The page's commands over wss: replies byte for byte, the SDK calls they
 // make, and what happens to messages the bridge cannot use.
 const { test, before, after } = require('node:test');
-const { assert, connect, envelope, startProgram, waitFor } = require('./lib/harness');
+const { assert, connect, envelope, startProgram, waitFor, withTimeout } = require('./lib/harness');
 
 let program;
 before(async () => {
@@ -30,12 +30,27 @@ test('version: command 50 is answered with the file version; the upgrade names t
   await page.close();
 });
 
-test('a binary message is handled like a text message', async () => {
+test('a binary message is handled like a text message; pings are answered', async () => {
   const page = await connect(program);
   page.send(Buffer.from('{"code":50}'), { binary: true });
   const message = await page.next();
   assert.equal(message.text, envelope(50, 1, '1.0.0.1', 0));
   assert.equal(message.isBinary, false);
+
+  const pong = new Promise((resolve) => page.ws.once('pong', (data) => resolve(data.toString())));
+  page.ws.ping('are you there');
+  assert.equal(await withTimeout(pong, 5000, 'the pong'), 'are you there');
+  await page.close();
+});
+
+test('inbound text is converted from UTF-8 to GBK before it is logged and read', async () => {
+  const page = await connect(program);
+  const logMark = program.log().length;
+  // "中文" is D6 D0 CE C4 in GBK; Thai is not in GBK at all.
+  assert.equal(await page.request('{"code":50,"name":"中文","other":"ก"}'), envelope(50, 1, '1.0.0.1', 0));
+  assert.ok(
+    program.log().slice(logMark).includes('msg     {"code":50,"name":"\xD6\xD0\xCE\xC4","other":"?"}'),
+    program.log().slice(logMark));
   await page.close();
 });
 
