@@ -93,7 +93,7 @@ void RunServer()
             }
             Check(ec, "accept");
         }
-        std::thread([session] { session->Run(); }).detach();
+        std::thread(WSSession, session).detach();
     }
 }
 

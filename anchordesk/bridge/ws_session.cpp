@@ -52,6 +52,11 @@ void ReportError(const std::string& description)
 
 } // namespace
 
+void WSSession(std::shared_ptr<CWSSession> session)
+{
+    session->Run();
+}
+
 std::shared_ptr<CWSSession> CurrentWebSession()
 {
     std::lock_guard<std::mutex> lock(g_currentMutex);

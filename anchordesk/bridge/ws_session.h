@@ -94,6 +94,9 @@ private:
     bool m_kickPending = false;
 };
 
+// The thread function of one connection: runs the session to its end.
+void WSSession(std::shared_ptr<CWSSession> session);
+
 // The connection outbound messages go to: the session whose TLS handshake
 // finished last, or null. Holding the returned pointer keeps the session
 // object alive, never its connection.
