@@ -42,6 +42,10 @@ public:
     // Receives up to `size` body bytes; 0 or less closes the connection.
     int Receive(char* buffer, int size);
 
+    // For cancelling from another thread: shutting the socket down makes a
+    // blocked receive return at once.
+    SOCKET Handle() const { return m_socket; }
+
     const char* ResponseHeader() const { return m_responseHeader; }
     int ResponseHeaderLength() const { return m_responseHeaderLength; }
     const char* RequestHeader() const { return m_requestHeader; }

@@ -1,74 +1,14 @@
 #include "shell/http_socket.h"
 #include "shell/version_check.h"
 #include "../../support/file_helpers.h"
+#include "../../support/scripted_http_server.h"
 
 #include <gtest/gtest.h>
 
-#include <winsock2.h>
-
 #include <cstring>
 #include <string>
-#include <thread>
 
 namespace {
-
-// A one-connection HTTP server on 127.0.0.1:80 that reads the request header
-// and answers with fixed bytes (or stays silent when `reply` is null).
-class ScriptedServer {
-public:
-    explicit ScriptedServer(std::string reply, bool silent = false)
-        : m_reply(std::move(reply)), m_silent(silent)
-    {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        BOOL reuse = TRUE;
-        setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(80);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        m_ready = bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                  listen(m_listener, 1) == 0;
-        if (m_ready)
-            m_thread = std::thread([this] { Serve(); });
-    }
-    ~ScriptedServer()
-    {
-        closesocket(m_listener);
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    bool Ready() const { return m_ready; }
-    std::string Request() const { return m_request; }
-
-private:
-    void Serve()
-    {
-        SOCKET client = accept(m_listener, nullptr, nullptr);
-        if (client == INVALID_SOCKET)
-            return;
-        char byte;
-        while (m_request.find("\r\n\r\n") == std::string::npos && recv(client, &byte, 1, 0) == 1)
-            m_request += byte;
-        if (m_silent) {
-            // Hold the connection open without answering until the client gives up.
-            char ignored[16];
-            recv(client, ignored, sizeof ignored, 0);
-        } else {
-            send(client, m_reply.data(), static_cast<int>(m_reply.size()), 0);
-        }
-        shutdown(client, SD_BOTH);
-        closesocket(client);
-    }
-
-    std::string m_reply;
-    bool m_silent;
-    SOCKET m_listener = INVALID_SOCKET;
-    bool m_ready = false;
-    std::thread m_thread;
-    std::string m_request;
-};
 
 std::string Fetch(CHttpSocket& http)
 {
