@@ -2,8 +2,10 @@
 
 #include "bridge/msg_bridge.h"
 #include "bridge/ws_server.h"
-#include "interim_window.h"
 #include "shell/file_log.h"
+#include "shell/main_dialog.h"
+#include "shell/update_dialog.h"
+#include "shell/version_check.h"
 
 #include <commctrl.h>
 
@@ -61,11 +63,25 @@ BOOL CLiveToolApp::InitInstance()
                  (std::string("no web bridge: the server thread cannot start: ") + error.what() + "\n").c_str());
     }
 
-    // 6. and 7. The version check and the one window of the run (the update
-    // dialog or the main window) come here. Until the main window takes
-    // over, the interim window holds the controller and the message loop.
-    RunInterimWindow(m_hInstance);
+    // 6. The version check, before any window exists.
+    // 7. Exactly one dialog per run: the update offer or the main window.
+    if (CheckUpdate()) {
+        CUpdateDlg dialog;
+        dialog.SetVersionTip(m_strServerVer);
+        m_pMainWnd = &dialog;
+        dialog.DoModal();
+    } else {
+        CMyTavroToolDlg dialog;
+        m_pMainWnd = &dialog;
+        dialog.DoModal();
+    }
+    m_pMainWnd = nullptr;
 
     // 8. The window has closed: the process ends.
     return FALSE;
+}
+
+bool CLiveToolApp::CheckUpdate()
+{
+    return CheckForNewerVersion(m_curVer, m_serverVer, m_strServerVer);
 }

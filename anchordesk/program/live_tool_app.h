@@ -15,6 +15,10 @@ public:
 
     BOOL InitInstance() override;
 
+    // Asks the download server for the newest version; true when it is newer
+    // than the running one (compared component by component).
+    bool CheckUpdate();
+
     int m_serverVer[4] = {0, 0, 0, 0};  // newest version on the download server
     int m_curVer[4] = {0, 0, 0, 0};     // running version
     std::string m_strServerVer;         // the server's version text, as shown to the user
