@@ -33,6 +33,10 @@ SRC
   need_update=1
 fi
 
+# Node may come from another source than Debian (with npm built in); only
+# without npm is Debian's own package needed.
+if ! command -v npm >/dev/null; then packages+=(npm); fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
