@@ -48,10 +48,12 @@ std::recursive_mutex& CLiveLianmai::Lock()
 
 void CLiveLianmai::InitPushUrlMap()
 {
-    m_pushurlmap["ChanNorth"] = "rtmp://push-north.anchorlive.example/live/%s/%s";
-    m_pushurlmap["ChanEast"] = "rtmp://push-east.anchorlive.example/live/%s/%s";
-    m_pushurlmap["ChanSouth"] = "rtmp://push-south.anchorlive.example/live/%s/%s";
-    m_pushurlmap["ChanWest"] = "rtmp://push-south.anchorlive.example/live/%s/%s";
+    // First "%s": channel (solo push) or user number (mixed output); second:
+    // the stream name. South and West share one ingest.
+    m_pushurlmap["ChanNorth"] = "rtmp://ingest1.anchordesk-site.example/live/%s/%s";
+    m_pushurlmap["ChanEast"] = "rtmp://ingest2.anchordesk-site.example/live/%s/%s";
+    m_pushurlmap["ChanSouth"] = "rtmp://ingest3.anchordesk-site.example/live/%s/%s";
+    m_pushurlmap["ChanWest"] = "rtmp://ingest3.anchordesk-site.example/live/%s/%s";
 }
 
 void CLiveLianmai::OnWebMessage(int code, std::string text)

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <array>
+#include <cstddef>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -35,6 +37,19 @@ struct CLoginParams {
 
     static CLoginParams Read(const Json::Value& root);
 };
+
+// UTF-8 (the SDK's device names) to the system's ANSI code page; characters
+// the code page lacks become its default character.
+std::string Utf8ToAnsi(const std::string& text);
+
+// Longest texts the controller hands on. A push URL template filled in with
+// channel and stream name may hold 2047 characters (the secret comes on top);
+// the mixed output's URL must fit, whole, into the 512-byte target field of
+// the mix request, as must each input's stream ID. What would not fit is
+// refused, never cut short: a shortened URL would push somewhere else.
+constexpr size_t kPushUrlFormattedMax = 2047;
+constexpr size_t kMixUrlFormattedMax = 1023;
+constexpr size_t kMixRecordTextMax = 511;
 
 // The streaming controller: the state of a broadcast, the page's commands
 // turned into SDK calls, and the SDK's events (as window messages on the
@@ -89,6 +104,21 @@ public:
 
     CLiveLianmaiCallBack* Callback() const { return m_callback.get(); }
 
+    // m_mixurl from the site's template, the own user number, the stream
+    // name and the co-host secret. A URL that would not fit the mix request
+    // leaves m_mixurl empty, is logged, and gives false.
+    bool ComputeMixUrl(const char* function);
+    // One MixStreamEx request for "mix_" + m_ownstreamid with these inputs
+    // and m_mixurl as the output; returns the SDK's sequence number, or -1
+    // when the SDK refuses it or an input's stream ID does not fit (logged,
+    // nothing sent).
+    int SendMixRequest(const char* function,
+                       const std::vector<std::pair<std::string, std::array<int, 4>>>& inputs);
+    // SendToWeb for the window-message handlers and the retry timer: a
+    // reply that cannot be handed to the bridge is logged, and the handler
+    // goes on; nothing raised there may reach the message loop.
+    void ReportToWeb(int code, int operate, std::string msg, int uid);
+
     // Site key -> "rtmp://<ingest host>/live/%s/%s".
     std::map<std::string, std::string> m_pushurlmap;
     // (device ID, display name in the ANSI code page), in the SDK's order.
@@ -116,6 +146,8 @@ public:
     bool m_mixpending = false;
     bool m_peerplaying = false;
     int m_playretry = 0;
+    // Retry timers created and not yet stopped.
+    int m_retrytimers = 0;
 };
 
 // The one controller; null until the main window has created it. Connection

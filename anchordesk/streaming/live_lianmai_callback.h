@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include "streaming/i420_frame.h"
+
 #include <atomic>
+#include <memory>
 
 // Window messages the callback sink posts to the main window; the
 // controller's handlers run on the user-interface thread.
@@ -19,9 +22,14 @@ constexpr UINT WM_LIVE_MIX_DONE = WM_USER + 309;     // 0x535: wParam 1, lParam 
 // gone once the callback returns. The handler that receives it releases it;
 // when posting fails the poster does.
 LPARAM CopyStreamID(const char* streamID);
+// Releases a copy; 0 is ignored.
 void ReleaseStreamID(LPARAM copy);
 // The text of a copy ("" for 0).
 const char* StreamIDText(LPARAM copy);
+// Copies made and not yet released, process-wide: 0 whenever no message
+// carrying one is queued or being handled. A leak makes it grow, a double
+// release makes it fall below what is queued.
+long StreamIDCopiesInFlight();
 
 // The one object through which the SDK reports events. It logs them and
 // posts them to m_hwnd, so that the controller reacts on the user-interface
@@ -105,8 +113,16 @@ public:
 
     // The main window that receives the posted messages; never changes.
     const HWND m_hwnd;
+    // Composite picture of the split view, 640 x 480, black until the frame
+    // producer draws into it.
+    std::unique_ptr<I420Frame> m_canvas;
     // The partner's picture is shown beside the local one. Written by the
     // player callbacks and StopAll, read by the frame producer on the
     // SDK's render thread.
     std::atomic<bool> m_issplitview{false};
+
+private:
+    // Posts a message that carries a copy of `streamID`; the copy is
+    // released at once when the post fails.
+    void PostStreamEvent(UINT message, WPARAM wParam, const char* streamID);
 };
