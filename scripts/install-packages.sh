@@ -12,6 +12,7 @@ packages=(
   libboost-dev
   wine wine64 xvfb xauth
   openssl nodejs locales
+  xdotool  # clicks in the update tests
   fonts-wqy-microhei  # Chinese glyphs for the dialogs' "宋体" texts under Wine
 )
 

@@ -99,6 +99,7 @@ BOOL CMyTavroToolDlg::OnInitDialog() {
   controller->InitLiveSDK();
 
   SetTimer(kHideTimerId, kHideDelayMs);
+  WriteLog(LOG_INFO, "CMyTavroToolDlg::OnInitDialog", __LINE__, "main window shown\n");
   return TRUE;
 }
 
