@@ -12,4 +12,5 @@ deps_prefix="$(./scripts/build-deps.sh "$arch" | tail -n 1)"
 cmake -S . -B "$build_dir" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$arch-mingw.cmake" \
   -DDEPS_PREFIX="$deps_prefix" >/dev/null
-cmake --build "$build_dir" -j"$jobs"
+# BUILD_TARGETS: only these targets (all of them when empty).
+cmake --build "$build_dir" -j"$jobs" ${BUILD_TARGETS:+--target $BUILD_TARGETS}
