@@ -176,3 +176,21 @@ test('a failed login publishes nothing and reports nothing; the next login goes 
   assert.equal(calls(program, mark).find((c) => c.call === 'SetCDNPublishTarget').args.url,
     'rtmp://ingest1.anchordesk-site.example/live/c1/s5?pushSecret=k5');
 });
+
+test('without microphones and cameras both empty lists are handed back, and a login selects no device', async () => {
+  await page.close();
+  await program.stop();
+  program = await startWithScript('streaming-no-devices', { microphones: [], cameras: [] });
+  page = await connect(program);
+
+  const list = calls(program);
+  const free = list.filter((c) => c.call === 'FreeDeviceList');
+  assert.deepEqual(list.filter((c) => /^Get(Audio|Video)DeviceList$/.test(c.call)).map((c) => c.result.count), [0, 0]);
+  assert.equal(free.length, 2);
+  assert.ok(free.every((c) => c.result === true));
+
+  const mark = callCount(program);
+  page.send(JSON.stringify(login));
+  assert.deepEqual(await nextReply(page), reply(1, 1, '', 0));
+  assert.deepEqual(names(calls(program, mark)).slice(0, 2), ['SetUser', 'LoginRoom']);
+});
