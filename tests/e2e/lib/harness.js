@@ -148,6 +148,15 @@ class Program {
     return outcome;
   }
 
+  // Resolves once the SDK has been started (its last start-up call is in
+  // the trace).
+  async waitForSdkStartUp(ms = 60000) {
+    await waitFor('the SDK start-up', () => {
+      if (!this.alive()) throw new Error(`anchordesk ended early: ${JSON.stringify(this.exited)}\n${this.stderr}`);
+      return this.sdkCallNames().includes('StartSoundLevelMonitor');
+    }, ms);
+  }
+
   // SDK calls recorded so far, in order: [{call, line}].
   sdkCalls() {
     let text = '';
@@ -190,10 +199,14 @@ class Program {
   }
 }
 
-// Starts a program in a fresh folder and waits for its server.
+// Starts a program in a fresh folder and waits for its server and for the
+// main window's SDK start-up, which comes after the version check and may
+// end after the server listens: a test that marks the trace must not see
+// the start-up's calls, and commands sent before it find no controller.
 async function startProgram(name, options = {}) {
   const program = new Program(prepareFolder(name, options)).start();
   await program.waitForServer();
+  await program.waitForSdkStartUp();
   return program;
 }
 

@@ -25,9 +25,7 @@ async function startIn(folder) {
   if (fs.existsSync(program.tracePath)) fs.renameSync(program.tracePath, `${program.tracePath}.${Date.now()}`);
   program.start();
   await program.waitForServer();
-  // The main window starts the SDK after the version check, possibly after
-  // the server listens; commands before that would find no controller.
-  await waitFor('the SDK start-up', () => calls(program).some((c) => c.call === 'StartSoundLevelMonitor'), 60000);
+  await program.waitForSdkStartUp();
   return program;
 }
 
