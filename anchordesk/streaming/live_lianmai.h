@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include <array>
-#include <cstddef>
 #include <atomic>
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <mutex>
