@@ -113,13 +113,18 @@ test('command payloads: absent members read as 0 or empty; the partner is stored
   assert.match(calls[0].line, /"0_0"/);
   assert.match(readConf(), /PK=0/);
 
-  // End co-hosting, restart solo: each stops everything.
-  for (const text of ['{"code":5}', '{"code":3,"liveid":"s3","pushsecret":"k"}']) {
+  // End co-hosting (the mixer is told to stop first, even when not
+  // co-hosting), restart solo: each stops everything.
+  const stops = [
+    ['{"code":5}', ['MixStreamEx', 'StopPublishing', 'LogoutRoom']],
+    ['{"code":3,"liveid":"s3","pushsecret":"k"}', ['StopPublishing', 'LogoutRoom']],
+  ];
+  for (const [text, expected] of stops) {
     mark = program.sdkCalls().length;
     page.send(text);
     page.send('{"code":50}');
     await page.next();
-    assert.deepEqual(callsSince(mark), ['StopPublishing', 'LogoutRoom'], text);
+    assert.deepEqual(callsSince(mark), expected, text);
   }
   await page.close();
 });
