@@ -4,6 +4,7 @@
 
 #include "shell/app_paths.h"
 #include "shell/file_log.h"
+#include "shell/minimised_icon.h"
 #include "streaming/live_lianmai.h"
 #include "streaming/live_lianmai_callback.h"
 
@@ -165,17 +166,10 @@ HBRUSH CMyTavroToolDlg::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
 }
 
 void CMyTavroToolDlg::OnPaint() {
-  if (!IsIconic()) {
+  if (IsIconic())
+    PaintMinimisedIcon(*this, m_hIcon);
+  else
     CDialogEx::OnPaint();
-    return;
-  }
-  CPaintDC dc(this);
-  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-  CRect client;
-  GetClientRect(&client);
-  int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-  int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-  dc.DrawIcon(x, y, m_hIcon);
 }
 
 HCURSOR CMyTavroToolDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "shell/file_log.h"
+#include "shell/minimised_icon.h"
 #include "shell/version_check.h"
 
 namespace {
@@ -153,17 +154,10 @@ HBRUSH CUpdateDlg::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
 }
 
 void CUpdateDlg::OnPaint() {
-  if (!IsIconic()) {
+  if (IsIconic())
+    PaintMinimisedIcon(*this, m_hIcon);
+  else
     CDialogEx::OnPaint();
-    return;
-  }
-  CPaintDC dc(this);
-  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-  CRect client;
-  GetClientRect(&client);
-  int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-  int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-  dc.DrawIcon(x, y, m_hIcon);
 }
 
 HCURSOR CUpdateDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
