@@ -15,6 +15,7 @@
 #include <json/json.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <exception>
 #include <sstream>
