@@ -12,7 +12,7 @@
 
 namespace {
 
-const char kDefaultUpdateHost[] = "dl.anchordesk-site.example";
+const char kDefaultUpdateHost[] = "dl.anchorlive.example";
 const char kVersionFilePath[] = "/zudodovide/vlver.ini";
 // The installer's name on the server is the program's name in UTF-8, every
 // byte percent-encoded.

@@ -50,10 +50,10 @@ void CLiveLianmai::InitPushUrlMap()
 {
     // First "%s": channel (solo push) or user number (mixed output); second:
     // the stream name. South and West share one ingest.
-    m_pushurlmap["ChanNorth"] = "rtmp://ingest1.anchordesk-site.example/live/%s/%s";
-    m_pushurlmap["ChanEast"] = "rtmp://ingest2.anchordesk-site.example/live/%s/%s";
-    m_pushurlmap["ChanSouth"] = "rtmp://ingest3.anchordesk-site.example/live/%s/%s";
-    m_pushurlmap["ChanWest"] = "rtmp://ingest3.anchordesk-site.example/live/%s/%s";
+    m_pushurlmap["ChanNorth"] = "rtmp://ingest1.anchorlive.example/live/%s/%s";
+    m_pushurlmap["ChanEast"] = "rtmp://ingest2.anchorlive.example/live/%s/%s";
+    m_pushurlmap["ChanSouth"] = "rtmp://ingest3.anchorlive.example/live/%s/%s";
+    m_pushurlmap["ChanWest"] = "rtmp://ingest3.anchorlive.example/live/%s/%s";
 }
 
 void CLiveLianmai::OnWebMessage(int code, std::string text)

@@ -20,8 +20,8 @@ const login = (islianmai) => JSON.stringify({
   serparm: { siteid: 'ChanEast', channel: 'c9', uid: 1001, stream: 's1', pushsecret: 'k1' },
 });
 
-const soloUrl = 'rtmp://ingest2.anchordesk-site.example/live/c9/s1?pushSecret=k1';
-const mixUrl = (stream) => `rtmp://ingest2.anchordesk-site.example/live/1001/${stream}?pushSecret=mk`;
+const soloUrl = 'rtmp://ingest2.anchorlive.example/live/c9/s1?pushSecret=k1';
+const mixUrl = (stream) => `rtmp://ingest2.anchorlive.example/live/1001/${stream}?pushSecret=mk`;
 
 const own = (id) => ({ streamID: id, top: 0, left: 0, bottom: 480, right: 320, soundLevelID: 0, contentControl: 0 });
 const peer = (id) => ({ streamID: id, top: 0, left: 320, bottom: 480, right: 640, soundLevelID: 0, contentControl: 0 });
@@ -94,7 +94,7 @@ test('command 4: new login in co-host mode, own stream with flag 2, replies 4 an
   assert.equal(list[16].result, true);
 
   const log = program.log();
-  assert.match(log, /m_islianmai   1 pushoutpath     rtmp:\/\/ingest2\.anchordesk-site\.example\/live\/c9\/co1\?pushSecret=mk\r\n/);
+  assert.match(log, /m_islianmai   1 pushoutpath     rtmp:\/\/ingest2\.anchorlive\.example\/live\/c9\/co1\?pushSecret=mk\r\n/);
   assert.ok(log.includes(`CLiveLianmai::StartMixStream\tline:`) && log.includes(`mix    ${mixUrl('co1')}\r\n`));
   assert.match(readConf(), /^\[PKInfo\]\r\nPK=2002\r\n$/);
 });

@@ -120,13 +120,13 @@ test('solo: command 1 logs in with the named devices, publishes with flag 4 and 
 
   const list = calls(program, mark);
   assertLogin(list.slice(0, 4));
-  assertSoloPush(list.slice(4), 'rtmp://ingest1.anchordesk-site.example/live/c1/s1?pushSecret=k1');
+  assertSoloPush(list.slice(4), 'rtmp://ingest1.anchorlive.example/live/c1/s1?pushSecret=k1');
   // The publish came after the login event.
   const records = trace(program);
   const loginEvent = records.findIndex((r) => r.event === 'OnLoginRoom' && r.delivered);
   const fps = records.findIndex((r, i) => i > loginEvent && r.call === 'SetVideoFPS');
   assert.ok(loginEvent >= 0 && fps > loginEvent);
-  assert.match(program.log(), /CLiveLianmai::onStartPush\tline:\d+\tinfo:\tm_islianmai   0 pushoutpath     rtmp:\/\/ingest1\.anchordesk-site\.example\/live\/c1\/s1\?pushSecret=k1\r\n/);
+  assert.match(program.log(), /CLiveLianmai::onStartPush\tline:\d+\tinfo:\tm_islianmai   0 pushoutpath     rtmp:\/\/ingest1\.anchorlive\.example\/live\/c1\/s1\?pushSecret=k1\r\n/);
 });
 
 test('commands 2 and 3: stop, then restart under a new stream name and secret, reported with code 1', async () => {
@@ -141,7 +141,7 @@ test('commands 2 and 3: stop, then restart under a new stream name and secret, r
   const list = calls(program, mark);
   assert.deepEqual(names(list.slice(0, 2)), ['StopPublishing', 'LogoutRoom']);
   assertLogin(list.slice(2, 6));
-  assertSoloPush(list.slice(6), 'rtmp://ingest1.anchordesk-site.example/live/c1/s2?pushSecret=k2');
+  assertSoloPush(list.slice(6), 'rtmp://ingest1.anchorlive.example/live/c1/s2?pushSecret=k2');
 });
 
 test('a failed publish is reported with code 1, operate 0 and the state code; the login stays', async () => {
@@ -151,7 +151,7 @@ test('a failed publish is reported with code 1, operate 0 and the state code; th
   assert.deepEqual(await nextReply(page), reply(1, 0, '1005', 0));
   const list = calls(program, mark);
   assert.equal(list.at(-1).call, 'StartPublishing');
-  assert.equal(list.at(-2).args.url, 'rtmp://ingest1.anchordesk-site.example/live/c1/s1?pushSecret=k1');
+  assert.equal(list.at(-2).args.url, 'rtmp://ingest1.anchorlive.example/live/c1/s1?pushSecret=k1');
   // Nothing more happens: no retry, no logout.
   page.send('{"code":50}');
   assert.equal((await nextReply(page)).code, 50);
@@ -174,7 +174,7 @@ test('a failed login publishes nothing and reports nothing; the next login goes 
   assert.equal(list.filter((c) => c === 'SetVideoFPS').length, 1, list.join());
   assert.equal(list.filter((c) => c === 'StartPublishing').length, 1, list.join());
   assert.equal(calls(program, mark).find((c) => c.call === 'SetCDNPublishTarget').args.url,
-    'rtmp://ingest1.anchordesk-site.example/live/c1/s5?pushSecret=k5');
+    'rtmp://ingest1.anchorlive.example/live/c1/s5?pushSecret=k5');
 });
 
 test('without microphones and cameras both empty lists are handed back, and a login selects no device', async () => {

@@ -196,8 +196,8 @@ TEST(VersionCheck, ComponentWiseComparison)
 TEST(VersionCheck, DownloadServerFromConfIni)
 {
     DeleteFileA("conf.ini");
-    EXPECT_EQ(VersionFileUrl(), "http://dl.anchordesk-site.example/zudodovide/vlver.ini");
-    EXPECT_EQ(InstallerUrl(), "http://dl.anchordesk-site.example/quorapk/%61%6E%63%68%6F%72%64%65%73%6B.exe");
+    EXPECT_EQ(VersionFileUrl(), "http://dl.anchorlive.example/zudodovide/vlver.ini");
+    EXPECT_EQ(InstallerUrl(), "http://dl.anchorlive.example/quorapk/%61%6E%63%68%6F%72%64%65%73%6B.exe");
 
     WriteFileBytes("conf.ini", "[Update]\r\nHost=127.0.0.1\r\nInstallerUrl=http://127.0.0.1/quorapk/a.exe\r\n");
     EXPECT_EQ(VersionFileUrl(), "http://127.0.0.1/zudodovide/vlver.ini");

@@ -89,7 +89,7 @@ std::string LoginText(const std::string& site, const std::string& channel, const
     return Json::FastWriter().write(root);
 }
 
-const std::string kIngest1 = "rtmp://ingest1.anchordesk-site.example/live/";
+const std::string kIngest1 = "rtmp://ingest1.anchorlive.example/live/";
 
 } // namespace
 
@@ -106,9 +106,9 @@ TEST_F(ControllerTest, PushUrlEdges)
     };
     const Case cases[] = {
         {"north", "ChanNorth", "c1", "s1", "k", "", "", true, kIngest1 + "c1/s1?pushSecret=k"},
-        {"east", "ChanEast", "c1", "s1", "k", "", "", true, "rtmp://ingest2.anchordesk-site.example/live/c1/s1?pushSecret=k"},
-        {"south", "ChanSouth", "c1", "s1", "k", "", "", true, "rtmp://ingest3.anchordesk-site.example/live/c1/s1?pushSecret=k"},
-        {"west is south", "ChanWest", "c1", "s1", "k", "", "", true, "rtmp://ingest3.anchordesk-site.example/live/c1/s1?pushSecret=k"},
+        {"east", "ChanEast", "c1", "s1", "k", "", "", true, "rtmp://ingest2.anchorlive.example/live/c1/s1?pushSecret=k"},
+        {"south", "ChanSouth", "c1", "s1", "k", "", "", true, "rtmp://ingest3.anchorlive.example/live/c1/s1?pushSecret=k"},
+        {"west is south", "ChanWest", "c1", "s1", "k", "", "", true, "rtmp://ingest3.anchorlive.example/live/c1/s1?pushSecret=k"},
         {"unknown site", "ChanMars", "c1", "s1", "k", "", "", true, "?pushSecret=k"},
         {"empty secret", "ChanNorth", "c1", "s1", "", "", "", true, kIngest1 + "c1/s1?pushSecret="},
         {"overrides", "ChanNorth", "c1", "s1", "k", "s2", "k2", true, kIngest1 + "c1/s2?pushSecret=k2"},
