@@ -1,6 +1,7 @@
 #include "bridge/origin_allow_list.h"
 #include "bridge/text_codec.h"
 #include "bridge/web_envelope.h"
+#include "../../support/file_helpers.h"
 
 #include <gtest/gtest.h>
 #include <json/json.h>
@@ -189,12 +190,7 @@ TEST(OriginAllowList, SplitsTheConfiguredList)
 
 TEST(OriginAllowList, ReadsConfIni)
 {
-    {
-        FILE* file = std::fopen("conf.ini", "wt");
-        ASSERT_NE(file, nullptr);
-        std::fputs("[PKInfo]\nPK=7\n[Bridge]\nOrigins=https://a.example, https://b.example:8443\n", file);
-        std::fclose(file);
-    }
+    WriteFileBytes("conf.ini", "[PKInfo]\r\nPK=7\r\n[Bridge]\r\nOrigins=https://a.example, https://b.example:8443\r\n");
     const COriginAllowList list = COriginAllowList::FromConfig("conf.ini");
     EXPECT_TRUE(list.Allows("https://a.example"));
     EXPECT_TRUE(list.Allows("https://b.example:8443"));
@@ -202,12 +198,7 @@ TEST(OriginAllowList, ReadsConfIni)
     EXPECT_FALSE(list.Allows("https://c.example"));
 
     // A file the INI reader refuses adds nothing, and takes nothing away.
-    {
-        FILE* file = std::fopen("conf.ini", "wt");
-        ASSERT_NE(file, nullptr);
-        std::fputs("[Bridge]\nOrigins=https://a.example\n[Bridge]\n", file);
-        std::fclose(file);
-    }
+    WriteFileBytes("conf.ini", "[Bridge]\r\nOrigins=https://a.example\r\n[Bridge]\r\n");
     const COriginAllowList refused = COriginAllowList::FromConfig("conf.ini");
     EXPECT_FALSE(refused.Allows("https://a.example"));
     EXPECT_TRUE(refused.Allows("https://www.anchorlive.example"));

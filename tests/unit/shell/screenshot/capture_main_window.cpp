@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "bitmap_probe.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -61,31 +63,22 @@ int main(int argc, char** argv) {
   }
   ::Sleep(700);  // let it finish painting; it hides itself only after 3 s
 
+  // The screen's top-left corner, read back through a 32-bit DIB.
+  BitmapProbe shot(kWidth, kHeight);
   HDC screen = ::GetDC(nullptr);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = kWidth;
-  info.bmiHeader.biHeight = -kHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC memory = ::CreateCompatibleDC(screen);
-  HBITMAP shot = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = ::SelectObject(memory, shot);
-  ::BitBlt(memory, 0, 0, kWidth, kHeight, screen, 0, 0, SRCCOPY);
-  ::GdiFlush();
+  ::BitBlt(shot.dc(), 0, 0, kWidth, kHeight, screen, 0, 0, SRCCOPY);
   ::ReleaseDC(nullptr, screen);
 
   std::vector<Pixel> taken(kWidth * kHeight);
   std::vector<uint8_t> rgb;
-  for (int i = 0; i < kWidth * kHeight; ++i) {
-    const uint8_t* p = static_cast<const uint8_t*>(bits) + i * 4;
-    taken[i] = {p[2], p[1], p[0]};
-    rgb.insert(rgb.end(), {p[2], p[1], p[0]});
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const COLORREF c = shot.At(x, y);
+      const uint8_t r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+      taken[y * kWidth + x] = {r, g, b};
+      rgb.insert(rgb.end(), {r, g, b});
+    }
   }
-  ::SelectObject(memory, old);
-  ::DeleteObject(shot);
-  ::DeleteDC(memory);
   if (!test_png::WritePng(argv[2], kWidth, kHeight, false, rgb)) {
     std::fprintf(stderr, "cannot write %s\n", argv[2]);
     return 1;
